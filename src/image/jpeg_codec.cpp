@@ -4,7 +4,7 @@
 
 #include <jerror.h>
 
-#include <QtEndian>
+#include <QSysInfo>
 
 #include <algorithm>
 #include <memory>
