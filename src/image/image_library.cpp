@@ -89,6 +89,7 @@ void ImageLibrary::set_compression_ratio(ImageObject& image, std::uint8_t ratio)
 
 void ImageLibrary::encode(ImageObject& image, QByteArray& output, ImageFormat)
 {
+    ++image.encode_calls_;
     output.clear();
     if (!image.picture_)
         return;
