@@ -1,0 +1,6 @@
+#include "app/lifecycle.h"
+
+int main(int argc, char* argv[])
+{
+    return run_application(argc, argv);
+}
