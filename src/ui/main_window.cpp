@@ -126,6 +126,7 @@ MainWindow::MainWindow(AppState& state)
     move(design_left, design_top);
     resize(design_width, design_height);
     编辑框2.accept_digits_only(3);
+    状态.widget()->setAutoFillBackground(true);  // readable over the picture
     // Top first: the status line, the panel, the preview area.
     图片框1.widget()->lower();
     状态.widget()->raise();
