@@ -2,7 +2,9 @@
 
 #include "image/jpeg_quality.h"
 
+#include <QBuffer>
 #include <QColorSpace>
+#include <QFile>
 #include <QImageReader>
 
 namespace {
@@ -36,10 +38,10 @@ void normalise(QImage& picture)
         picture.convertTo(QImage::Format_RGB32);
 }
 
-std::optional<QImage> read_picture(const QString& path, QByteArray& format)
+std::optional<QImage> read_picture(QIODevice& device, QByteArray& format)
 {
     QImageReader::setAllocationLimit(static_cast<int>(decoded_picture_limit >> 20));
-    QImageReader reader(path);
+    QImageReader reader(&device);
     reader.setDecideFormatFromContent(true);  // extensions lie, or are missing
     reader.setAutoTransform(true);
     // Refuse before decoding where the header tells the size; the allocation limit covers the rest.
@@ -54,12 +56,10 @@ std::optional<QImage> read_picture(const QString& path, QByteArray& format)
     return picture;
 }
 
-}  // namespace
-
-std::optional<DecodedPicture> decode_picture_file(const QString& path)
+// Reads and normalises; format names the handler that decoded it ("jpeg", "png", ...).
+std::optional<DecodedPicture> decode_picture(QIODevice& device, QByteArray& format)
 {
-    QByteArray format;
-    std::optional<QImage> picture = read_picture(path, format);
+    std::optional<QImage> picture = read_picture(device, format);
     if (!picture)
         return std::nullopt;
     DecodedPicture decoded;
@@ -69,7 +69,28 @@ std::optional<DecodedPicture> decode_picture_file(const QString& path)
     if (decoded.picture.isNull())
         return std::nullopt;
     decoded.icc = decoded.picture.colorSpace().iccProfile();
-    if (format == "jpeg")
-        decoded.quality = estimate_jpeg_quality(path).value_or(100);
     return decoded;
+}
+
+}  // namespace
+
+std::optional<DecodedPicture> decode_picture_file(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray format;
+    std::optional<DecodedPicture> decoded = decode_picture(file, format);
+    if (decoded && format == "jpeg")
+        decoded->quality = estimate_jpeg_quality(path).value_or(100);
+    return decoded;
+}
+
+std::optional<DecodedPicture> decode_picture_bytes(const QByteArray& bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QByteArray format;
+    return decode_picture(buffer, format);
 }

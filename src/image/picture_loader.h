@@ -19,3 +19,7 @@ struct DecodedPicture {
 };
 
 std::optional<DecodedPicture> decode_picture_file(const QString& path);
+
+// The same for a file already in memory (the fuzzer's way in). The quality is left at 100: the
+// estimate reads JPEG tables from a file.
+std::optional<DecodedPicture> decode_picture_bytes(const QByteArray& bytes);
