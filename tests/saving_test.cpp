@@ -4,10 +4,10 @@
 #include "image/file_names.h"
 #include "image/loading.h"
 #include "picture_fixtures.h"
+#include "unwritable_folder.h"
 #include "window_fixture.h"
 
 #include <QImageReader>
-#include <QProcess>
 #include <QSlider>
 #include <QtTest>
 
@@ -24,22 +24,6 @@ Decoded decode(const QString& path)
     reader.setDecideFormatFromContent(true);
     const QByteArray format = reader.format();
     return {format, reader.read().size()};
-}
-
-// Makes a folder that nobody can write into, root included (root ignores permission bits, so
-// the folder is made immutable as well). Returns false when the platform allows neither.
-bool make_unwritable(const QString& folder, bool unwritable)
-{
-    QFile::setPermissions(folder, unwritable ? QFileDevice::ReadOwner | QFileDevice::ExeOwner
-                                             : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    QProcess::execute(QStringLiteral("chattr"), {unwritable ? "+i" : "-i", folder});
-    if (!unwritable)
-        return true;
-    QFile probe(QDir(folder).filePath("probe"));
-    const bool writable = probe.open(QIODevice::WriteOnly);
-    if (writable)
-        probe.remove();
-    return !writable;
 }
 
 void click(const Button& button)

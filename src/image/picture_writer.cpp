@@ -76,7 +76,10 @@ QByteArray encode_file(const QImage& picture, ImageFormat format, const FileSett
 
 bool write_atomically(const QString& path, const QByteArray& bytes)
 {
-    // An uncommitted QSaveFile removes its temporary file when it goes out of scope.
+    // An uncommitted QSaveFile removes its temporary file when it goes out of scope. Unbuffered,
+    // because a buffered file writes small pictures only while committing, and Qt's commit then
+    // misses a failure such as a full disk and renames the empty temporary file over path.
     QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(bytes) == bytes.size()
+        && file.commit();
 }
