@@ -219,7 +219,8 @@ void SaveFailureTest::failed_save_button_on_a_full_disk_shows_no_path()
     const QByteArray before = read_bytes(target);
     Program p;
     image_dropped(p.state, p.w(), target.toStdString());
-    p.w().组合框1.set_text("2");  // so that a write would change the file
+    p.w().组合框1.widget()->setFocus();
+    QTest::keyClick(p.w().组合框1.widget(), Qt::Key_Down);  // ratio 2, so that a write would change the file
     QVERIFY(folder.arm());
     QTest::mouseClick(p.w().按钮2.widget(), Qt::LeftButton);
 
