@@ -253,7 +253,7 @@ void SaveFailureTest::killed_save_leaves_the_file_whole()
         QThread::msleep(static_cast<unsigned long>(100 * kill));
         while (QDir(dir.path()).entryList({temp_file_pattern(target)}, QDir::Files).isEmpty()) {
             QVERIFY2(child.state() == QProcess::Running, "the saving child ended by itself");
-            QVERIFY2(waited.elapsed() < 30000, "no temporary file showed within 30 s");
+            QVERIFY2(waited.elapsed() < 30000, "no temporary file showed within 30 s: does the save still write one?");
         }
         child.kill();
         child.waitForFinished();
