@@ -5,6 +5,10 @@
 
 #include <QApplication>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace {
 
 // Runs release_resources once when run_application leaves, after the window is gone.
@@ -21,8 +25,18 @@ private:
 
 }  // namespace
 
+void return_big_blocks_to_the_system()
+{
+#if defined(__GLIBC__)
+    // glibc raises its threshold for mapping blocks of their own after the first big free, and
+    // from then on keeps freed picture-sized blocks in its heap; a fixed threshold stops that.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+#endif
+}
+
 int run_application(int& argc, char** argv)
 {
+    return_big_blocks_to_the_system();
     QApplication application(argc, argv);
     AppState state;
     create_image_object(state);

@@ -25,6 +25,7 @@ constexpr qsizetype first_output_chunk = 64 * 1024;
 struct ByteArrayDestination {
     jpeg_destination_mgr manager{};  // first, so cinfo->dest also points at this struct
     QByteArray* output{};
+    qsizetype first_chunk{first_output_chunk};
 };
 
 ByteArrayDestination& destination_of(j_compress_ptr cinfo)
@@ -54,7 +55,7 @@ void offer_space(j_compress_ptr cinfo, qsizetype used, qsizetype size)
 
 void init_destination(j_compress_ptr cinfo)
 {
-    offer_space(cinfo, 0, first_output_chunk);
+    offer_space(cinfo, 0, destination_of(cinfo).first_chunk);
 }
 
 boolean empty_output_buffer(j_compress_ptr cinfo)
@@ -150,7 +151,7 @@ bool compress(jpeg_compress_struct& cinfo, JpegErrorTrap& trap, ByteArrayDestina
 
 }  // namespace
 
-QByteArray encode_jpeg(const QImage& picture, int quality, const QByteArray& icc)
+QByteArray encode_jpeg(const QImage& picture, int quality, const QByteArray& icc, qsizetype size_hint)
 {
     if (picture.isNull())
         return {};
@@ -161,6 +162,9 @@ QByteArray encode_jpeg(const QImage& picture, int quality, const QByteArray& icc
     QByteArray output;
     ByteArrayDestination dest;
     dest.output = &output;
+    // Room for the expected size and an eighth more, so that a big file is rarely copied while it
+    // grows, at the moment the coefficient buffers are largest.
+    dest.first_chunk = std::max(first_output_chunk, size_hint + size_hint / 8);
     dest.manager.init_destination = init_destination;
     dest.manager.empty_output_buffer = empty_output_buffer;
     dest.manager.term_destination = term_destination;
