@@ -5,13 +5,6 @@
 #include "image/preview.h"
 #include "ui/main_window.h"
 
-namespace {
-
-constexpr int canvas_left = 195;
-constexpr int canvas_top = 5;
-
-}  // namespace
-
 void open_image_dialog(AppState& state, MainWindow& window)
 {
     window.通用对话框1.set_type(FileDialog::Open);
@@ -43,7 +36,7 @@ void load_image(AppState& state, MainWindow& window)
     state.image_width = ImageLibrary::width(image);
     state.image_height = ImageLibrary::height(image);
 
-    window.画板1.move(canvas_left, canvas_top, state.image_width, state.image_height);
+    window.画板1.move(canvas_home_left, canvas_home_top, state.image_width, state.image_height);
     window.状态.set_caption(resolution_segment(window.画板1.width(), window.画板1.height()));
     window.编辑框1.set_text(state.current_path);
     window.组合框1.set_text(std::to_string(ImageLibrary::compression_ratio(image)));

@@ -12,6 +12,10 @@
 
 struct AppState;
 
+// Where a load and a zoom put the canvas inside the preview area.
+inline constexpr int canvas_home_left = 195;
+inline constexpr int canvas_home_top = 5;
+
 class MainWindow : public QWidget {
 public:
     explicit MainWindow(AppState& state);

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr int canvas_left = 195;
-constexpr int canvas_top = 5;
 constexpr int status_height = 24;
 constexpr int status_above_bottom = 58;
 
@@ -24,7 +22,7 @@ void apply_zoom(AppState& state, MainWindow& window)
 {
     const int zoom = window.滑块条2.position();
     window.标签6.set_caption(zoom_caption(zoom));
-    window.画板1.move(canvas_left, canvas_top, zoomed_size(state.image_width, zoom),
+    window.画板1.move(canvas_home_left, canvas_home_top, zoomed_size(state.image_width, zoom),
                       zoomed_size(state.image_height, zoom));
     window.状态.set_caption(resolution_segment(state.image_width, state.image_height) +
                             size_segment(window.标签5.caption()) +
