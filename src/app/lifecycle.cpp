@@ -4,6 +4,9 @@
 #include "ui/main_window.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -38,6 +41,11 @@ int run_application(int& argc, char** argv)
 {
     return_big_blocks_to_the_system();
     QApplication application(argc, argv);
+    // Qt's own texts (the file dialog, the question before overwriting) in Chinese like the rest.
+    QTranslator qt_texts;
+    if (qt_texts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qt_texts);
     AppState state;
     create_image_object(state);
     const ReleaseAtEnd release_at_end(state);
