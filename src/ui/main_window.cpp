@@ -149,20 +149,33 @@ int MainWindow::outer_height() const
     return frameGeometry().height();
 }
 
+// The designed size is the outer size. A window manager reports its frame only some time after
+// the window shows (with a move or a resize), so the inside is shrunk once, when it first does.
+void MainWindow::fit_outer_size_once()
+{
+    const QSize frame = frameGeometry().size() - size();
+    if (outer_size_fixed_ || frame.isEmpty())
+        return;
+    outer_size_fixed_ = true;
+    resize(design_width - frame.width(), design_height - frame.height());
+}
+
 void MainWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    // The designed size is the outer size; once the platform reports a frame, shrink the inside.
-    const QSize frame = frameGeometry().size() - size();
-    if (!outer_size_fixed_ && !frame.isEmpty()) {
-        outer_size_fixed_ = true;
-        resize(design_width - frame.width(), design_height - frame.height());
-    }
+    fit_outer_size_once();
+}
+
+void MainWindow::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    fit_outer_size_once();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    fit_outer_size_once();
     if (size_changed_)
         size_changed_();
 }

@@ -48,10 +48,12 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void bind_events();
+    void fit_outer_size_once();
 
     AppState& state_;
     Handler created_;
