@@ -50,7 +50,7 @@ void ImageLibraryTest::round_trip_data()
     QTest::newRow("png 35x39 alpha") << ImageFormat::Png << QSize(35, 39) << true << 0.0;
     QTest::newRow("jpeg 47x33") << ImageFormat::Jpeg << QSize(47, 33) << false << 1.5;
     QTest::newRow("jpeg 35x39 alpha") << ImageFormat::Jpeg << QSize(35, 39) << true << 1.5;
-    QTest::newRow("gif 47x33") << ImageFormat::Gif << QSize(47, 33) << false << 8.0;
+    QTest::newRow("gif 47x33") << ImageFormat::Gif << QSize(47, 33) << false << 5.0;  // 5.7 before the palette was refined
     QTest::newRow("gif 35x39 alpha") << ImageFormat::Gif << QSize(35, 39) << true << 8.0;
     QTest::newRow("ico 47x33") << ImageFormat::Ico << QSize(47, 33) << false << 0.5;
     QTest::newRow("ico 35x39 alpha") << ImageFormat::Ico << QSize(35, 39) << true << 0.5;

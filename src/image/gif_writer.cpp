@@ -66,6 +66,32 @@ struct Quantized {
     bool any_transparent{};
 };
 
+// giflib's quantizer works on 5 bits a primary and names each colour by its box's truncated
+// values, so its palette runs a few levels dark. Each entry becomes the mean of the pixels that
+// were given it instead.
+void refine_palette(const Planes& planes, Quantized& result)
+{
+    struct Sum {
+        std::uint64_t red{}, green{}, blue{}, count{};
+    };
+    std::array<Sum, palette_size> sums{};
+    for (std::size_t i = 0; i < planes.kept; ++i) {
+        Sum& sum = sums[result.indices[i]];
+        sum.red += planes.red[i];
+        sum.green += planes.green[i];
+        sum.blue += planes.blue[i];
+        ++sum.count;
+    }
+    const auto mean = [](std::uint64_t total, std::uint64_t count) {
+        return static_cast<GifByteType>((total + count / 2) / count);
+    };
+    for (std::size_t entry = 0; entry < sums.size(); ++entry) {
+        const Sum& sum = sums[entry];
+        if (sum.count > 0)
+            result.palette[entry] = {mean(sum.red, sum.count), mean(sum.green, sum.count), mean(sum.blue, sum.count)};
+    }
+}
+
 // Leaves the last palette entry free when it is needed for transparency. The planes live only
 // in here, so they are freed before the file is written.
 std::optional<Quantized> quantize(const QImage& picture)
@@ -84,6 +110,7 @@ std::optional<Quantized> quantize(const QImage& picture)
                           result.palette.data())
         != GIF_OK)
         return std::nullopt;
+    refine_palette(planes, result);
     return result;
 }
 
