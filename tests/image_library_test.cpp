@@ -5,7 +5,7 @@
 
 #include <QColorSpace>
 
-class ImageLibraryTest : public QObject {
+class ImageLibraryTest : public FixtureTest {
     Q_OBJECT
 
 private slots:
@@ -27,15 +27,6 @@ private slots:
     void icc_profile_survives_data();
     void icc_profile_survives();
     void loads_picture_above_qt_default_allocation_limit();
-
-private:
-    QString path(const QString& name) const { return files_.path(name); }
-    void load_fixture(ImageObject& image, const QImage& picture, const QString& name = "fixture.png") const
-    {
-        files_.load_fixture(image, picture, name);
-    }
-
-    FixtureFolder files_;
 };
 
 void ImageLibraryTest::round_trip_data()
@@ -241,7 +232,7 @@ void ImageLibraryTest::failed_save_leaves_target_untouched()
     QVERIFY(!ImageLibrary::save_file(image, target_path.toStdString(), format));
     QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
     if (existing == "file")
-        QCOMPARE(file_bytes(target_path), old_bytes);
+        QCOMPARE(read_bytes(target_path), old_bytes);
     QCOMPARE(QFileInfo(target_path).isDir(), existing == "directory");
 }
 

@@ -3,6 +3,7 @@
 // folder of fixtures loaded into image objects.
 
 #include "image/image_library.h"
+#include "picture_fixtures.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,18 +36,6 @@ inline QImage read_image(const QString& path)
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
     return reader.read();
-}
-
-inline QByteArray file_bytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray{};
-}
-
-inline bool write_bytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // Mean absolute difference per channel, premultiplied so the colour of transparent pixels is moot.
@@ -111,9 +100,9 @@ inline QByteArray jpeg_segment(const QByteArray& jpeg, uchar marker)
 }
 
 
-// A temporary folder for a test class's files.
-class FixtureFolder {
-public:
+// The base of the image library's test classes: a temporary folder for their files.
+class FixtureTest : public QObject {
+protected:
     QString path(const QString& name) const { return dir_.filePath(name); }
 
     // Writes picture as a PNG fixture and loads it into image.

@@ -6,7 +6,7 @@
 
 #include <QBuffer>
 
-class JpegEncodingTest : public QObject {
+class JpegEncodingTest : public FixtureTest {
     Q_OBJECT
 
 private slots:
@@ -19,15 +19,6 @@ private slots:
     void chroma_subsampling_follows_quality();
     void exif_orientation_is_applied();
     void jpeg_composites_alpha_over_white();
-
-private:
-    QString path(const QString& name) const { return files_.path(name); }
-    void load_fixture(ImageObject& image, const QImage& picture, const QString& name = "fixture.png") const
-    {
-        files_.load_fixture(image, picture, name);
-    }
-
-    FixtureFolder files_;
 };
 
 void JpegEncodingTest::quality_estimate_gives_back_encoder_quality()
@@ -108,7 +99,7 @@ void JpegEncodingTest::encode_is_deterministic_and_equals_saved_jpeg()
     QVERIFY(!first.isEmpty());
     QCOMPARE(second, first);
     QVERIFY(ImageLibrary::save_file(image, path("saved.jpg").toStdString(), ImageFormat::Jpeg));
-    QCOMPARE(file_bytes(path("saved.jpg")), first);
+    QCOMPARE(read_bytes(path("saved.jpg")), first);
 
     // Out-of-range qualities are clamped, not passed on.
     const auto encoded_at = [&](int quality) {

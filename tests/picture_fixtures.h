@@ -32,12 +32,16 @@ inline QString write_picture(const QDir& dir, const QString& name, const QImage&
     return path;
 }
 
+inline bool write_bytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 inline QString write_bytes(const QDir& dir, const QString& name, const QByteArray& bytes)
 {
     const QString path = dir.filePath(name);
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
+    write_bytes(path, bytes);
     return path;
 }
 
