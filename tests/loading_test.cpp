@@ -20,14 +20,19 @@ struct Expected {
     int quality;
 };
 
+void drop(QWidget* window, const QMimeData& data)
+{
+    QDragEnterEvent enter(QPoint(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &enter);
+    QDropEvent dropped(QPoint(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &dropped);
+}
+
 void drop_file(QWidget* window, const QString& path)
 {
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(path)});
-    QDragEnterEvent enter(QPoint(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window, &enter);
-    QDropEvent drop(QPoint(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window, &drop);
+    drop(window, data);
 }
 
 // The encoded size the window must show: the file encoded at its own quality, made directly.
@@ -53,6 +58,8 @@ private slots:
     void path_ending_in_full_stop_changes_only_the_path_data();
     void path_ending_in_full_stop_changes_only_the_path();
     void cancelled_dialog_and_empty_drop_change_nothing();
+    void drop_takes_the_first_local_file_only_data();
+    void drop_takes_the_first_local_file_only();
     void canvas_shows_the_picture();
     void a_load_keeps_the_zoom_controls();
     void one_load_makes_three_encodings();
@@ -170,6 +177,37 @@ void LoadingTest::cancelled_dialog_and_empty_drop_change_nothing()
     QCOMPARE(p.state.current_path, png);
     QCOMPARE(p.w().状态.caption(), status);
     QCOMPARE(p.state.image_width, 35);
+}
+
+void LoadingTest::drop_takes_the_first_local_file_only_data()
+{
+    QTest::addColumn<QList<QUrl>>("urls");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("loaded");  // empty: the drop changes nothing
+    const QDir dir(dir_.path());
+    const QUrl jpeg = QUrl::fromLocalFile(dir.filePath("photo.jpg"));
+    const QUrl png = QUrl::fromLocalFile(dir.filePath("alpha.png"));
+    QTest::newRow("two files") << QList<QUrl>{jpeg, png} << QString() << dir.filePath("photo.jpg");
+    QTest::newRow("remote then local") << QList<QUrl>{QUrl("https://example.org/a.png"), png} << QString()
+                                       << dir.filePath("alpha.png");
+    QTest::newRow("remote only") << QList<QUrl>{QUrl("https://example.org/a.png")} << QString() << QString();
+    QTest::newRow("plain text") << QList<QUrl>{} << dir.filePath("photo.jpg") << QString();
+}
+
+void LoadingTest::drop_takes_the_first_local_file_only()
+{
+    QFETCH(QList<QUrl>, urls);
+    QFETCH(QString, text);
+    QFETCH(QString, loaded);
+    Program p;
+    QMimeData data;
+    if (!urls.isEmpty())
+        data.setUrls(urls);
+    if (!text.isEmpty())
+        data.setText(text);
+    drop(p.window.get(), data);
+    QCOMPARE(p.state.current_path, QDir::toNativeSeparators(loaded).toStdString());
+    QCOMPARE(p.state.image->encode_calls(), std::uint64_t{loaded.isEmpty() ? 0u : 3u});
 }
 
 void LoadingTest::canvas_shows_the_picture()
